@@ -10,11 +10,6 @@ namespace {
 
 thread_local Sample *active_sample = nullptr;
 
-struct Activation {
-    explicit Activation(Sample *sample) { active_sample = sample; }
-    ~Activation() { active_sample = nullptr; }
-};
-
 } // namespace
 
 Sample::Sample() {
@@ -32,6 +27,14 @@ Sample::Sample() {
 
 Sample *Sample::active() { return active_sample; }
 
+Sample::Active::Active(Sample &sample) {
+    if (sample.light_calls.size() != Host::current().lights.size())
+        sample.light_calls.assign(Host::current().lights.size(), 0);
+    active_sample = &sample;
+}
+
+Sample::Active::~Active() { active_sample = nullptr; }
+
 void Sample::reset_counts() {
     light_calls.assign(Host::current().lights.size(), 0);
     first_calls = 0;
@@ -40,9 +43,7 @@ void Sample::reset_counts() {
 }
 
 void Sample::evaluate(const ShaderOperations &ops, Instance instance) {
-    if (light_calls.size() != Host::current().lights.size())
-        light_calls.assign(Host::current().lights.size(), 0);
-    Activation active(this);
+    Active active(*this);
     ops.evaluate(instance, &record());
 }
 

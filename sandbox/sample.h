@@ -41,6 +41,16 @@ class Sample {
     // The sample being evaluated on this thread, or null.
     static Sample *active();
 
+    // Makes a sample the one being evaluated for as long as it lives, for
+    // code that plays evaluate itself.
+    class Active {
+      public:
+        explicit Active(Sample &sample);
+        ~Active();
+        Active(const Active &) = delete;
+        Active &operator=(const Active &) = delete;
+    };
+
     void reset_counts();
 
   private:
