@@ -12,8 +12,6 @@
 namespace sandbox {
 namespace {
 
-Host *the_host = nullptr;
-
 // Positions of the service records that the module has no business calling.
 template <int Service, int Position> void trap() {
     static constexpr const char *names[] = {SERVICE_MESSAGES, SERVICE_ITEM_INFO, SERVICE_PANELS,
@@ -200,9 +198,9 @@ struct Host::Entries {
 };
 
 Host::Host() {
-    if (the_host)
+    if (current_)
         throw std::logic_error("one sandbox host at a time");
-    the_host = this;
+    current_ = this;
 
     message_record = {};
     message_record.service.position1 = reinterpret_cast<void *>(&trap<0, 1>);
@@ -226,13 +224,7 @@ Host::Host() {
     control_slots.clear();
 }
 
-Host::~Host() { the_host = nullptr; }
-
-Host &Host::current() {
-    if (!the_host)
-        throw std::logic_error("no sandbox host");
-    return *the_host;
-}
+Host::~Host() { current_ = nullptr; }
 
 GlobalLookup Host::lookup() const { return Entries::lookup; }
 
@@ -262,15 +254,6 @@ std::vector<std::string> Host::lookups() const {
 std::vector<std::string> Host::unexpected() const {
     std::lock_guard<std::mutex> lock(mutex_);
     return unexpected_;
-}
-
-int Host::light_index(ItemId item) const {
-    const auto at = reinterpret_cast<std::uintptr_t>(item);
-    const auto begin = reinterpret_cast<std::uintptr_t>(lights.data());
-    if (lights.empty() || at < begin || (at - begin) % sizeof(Light) != 0)
-        return -1;
-    const std::size_t index = (at - begin) / sizeof(Light);
-    return index < lights.size() ? static_cast<int>(index) : -1;
 }
 
 void Host::report(const std::string &what) {

@@ -5,6 +5,7 @@
 // function pointers it hands out.
 #pragma once
 
+#include <cstdint>
 #include <deque>
 #include <limits>
 #include <map>
@@ -26,7 +27,8 @@ struct Message {
 };
 
 // A light of the scene, as the light function reports it.
-struct Light {
+// One cache line each, which also keeps identifier arithmetic cheap.
+struct alignas(64) Light {
     double direction[3] = {0, 0, 1};
     int result = 1; // what the light function returns: 0 means no contribution
     double second[3] = {std::numeric_limits<double>::quiet_NaN(),
@@ -69,7 +71,7 @@ class Host {
     Host(const Host &) = delete;
     Host &operator=(const Host &) = delete;
 
-    static Host &current();
+    static Host &current() { return *current_; }
 
     // The lookup function handed to activations.
     GlobalLookup lookup() const;
@@ -88,7 +90,14 @@ class Host {
     const PanelLog &panel_log() const { return panel_log_; }
 
     // Index of a light identifier, or -1 when it is none of ours.
-    int light_index(ItemId item) const;
+    int light_index(ItemId item) const {
+        const auto at = reinterpret_cast<std::uintptr_t>(item);
+        const auto begin = reinterpret_cast<std::uintptr_t>(lights.data());
+        const std::size_t index = (at - begin) / sizeof(Light);
+        if (at < begin || index >= lights.size() || (at - begin) % sizeof(Light) != 0)
+            return -1;
+        return static_cast<int>(index);
+    }
 
     // Records a call the host did not expect.
     void report(const std::string &what);
@@ -98,6 +107,8 @@ class Host {
 
   private:
     friend struct Entries;
+
+    static inline Host *current_ = nullptr;
 
     mutable std::mutex mutex_;
     std::set<std::string> withdrawn_;

@@ -6,12 +6,6 @@
 #include "sandbox/host.h"
 
 namespace sandbox {
-namespace {
-
-thread_local Sample *active_sample = nullptr;
-
-} // namespace
-
 Sample::Sample() {
     std::memset(storage_, fill, sizeof storage_);
     ShadingRecord &r = record();
@@ -25,15 +19,13 @@ Sample::Sample() {
     r.light_function = light_function;
 }
 
-Sample *Sample::active() { return active_sample; }
-
 Sample::Active::Active(Sample &sample) {
     if (sample.light_calls.size() != Host::current().lights.size())
         sample.light_calls.assign(Host::current().lights.size(), 0);
-    active_sample = &sample;
+    active_ = &sample;
 }
 
-Sample::Active::~Active() { active_sample = nullptr; }
+Sample::Active::~Active() { active_ = nullptr; }
 
 void Sample::reset_counts() {
     light_calls.assign(Host::current().lights.size(), 0);
@@ -59,7 +51,7 @@ bool Sample::evaluate_checked(const ShaderOperations &ops, Instance instance) {
 
 int light_function(ItemId light, const double *position, double *direction, double *second) {
     Host &host = Host::current();
-    Sample *sample = active_sample;
+    Sample *sample = Sample::active();
     if (!sample) {
         host.report("light function called outside evaluate");
         return 0;

@@ -39,7 +39,7 @@ class Sample {
     bool wrong_position = false; // the light function got another position
 
     // The sample being evaluated on this thread, or null.
-    static Sample *active();
+    static Sample *active() { return active_; }
 
     // Makes a sample the one being evaluated for as long as it lives, for
     // code that plays evaluate itself.
@@ -54,6 +54,8 @@ class Sample {
     void reset_counts();
 
   private:
+    static inline thread_local Sample *active_ = nullptr;
+
     alignas(8) std::uint8_t storage_[storage_size];
 };
 

@@ -11,6 +11,8 @@
 #include <cfloat>
 #include <cmath>
 
+#include <emmintrin.h>
+
 #include "shader/shader.h"
 
 namespace corvalume {
@@ -55,6 +57,44 @@ inline bool normalise(const double *v, double *out) {
     return true;
 }
 
+// Lights gathered from the host before their terms are folded in.
+constexpr int batch = 16;
+
+struct Batch {
+    double raw[batch + 1][3]; // as the light function wrote them, plus padding
+    alignas(16) double x[batch], y[batch], z[batch]; // unit directions
+    bool valid[batch];                               // the direction had a length
+};
+
+// Normalises raw[i] and raw[i + 1] together: the square roots and
+// divisions of two lanes at once, rounded exactly as one at a time.
+inline void normalise_pair(Batch &b, int i) {
+    const __m128d a = _mm_loadu_pd(b.raw[i]);
+    const __m128d c = _mm_loadu_pd(b.raw[i + 1]);
+    const __m128d x = _mm_unpacklo_pd(a, c);
+    const __m128d y = _mm_unpackhi_pd(a, c);
+    const __m128d z = _mm_set_pd(b.raw[i + 1][2], b.raw[i][2]);
+    const __m128d squares =
+        _mm_add_pd(_mm_add_pd(_mm_mul_pd(x, x), _mm_mul_pd(y, y)), _mm_mul_pd(z, z));
+    const __m128d length = _mm_sqrt_pd(squares);
+    const int usable = _mm_movemask_pd(_mm_and_pd(_mm_cmpgt_pd(length, _mm_setzero_pd()),
+                                                  _mm_cmple_pd(length, _mm_set1_pd(DBL_MAX))));
+    _mm_store_pd(b.x + i, _mm_div_pd(x, length));
+    _mm_store_pd(b.y + i, _mm_div_pd(y, length));
+    _mm_store_pd(b.z + i, _mm_div_pd(z, length));
+    for (int lane = 0; lane < 2; ++lane) {
+        bool &valid = b.valid[i + lane];
+        valid = usable >> lane & 1;
+        if (!valid) {
+            double d[3];
+            valid = normalise_scaled(b.raw[i + lane], d);
+            b.x[i + lane] = d[0];
+            b.y[i + lane] = d[1];
+            b.z[i + lane] = d[2];
+        }
+    }
+}
+
 } // namespace
 
 void evaluate(Instance instance, ShadingRecord *record) noexcept {
@@ -80,19 +120,33 @@ void evaluate(Instance instance, ShadingRecord *record) noexcept {
     const double k = self->sheen;
     const double exponent = exponent_scale * self->roughness;
 
+    // The host's calls clobber every floating-point register, so the
+    // directions of a batch of lights are gathered first and then folded
+    // in, in the order of the lights, with nothing live across the calls.
+    Batch b;
+    double second[3];
     bool ready = false; // the sample's terms below are computed
     bool rim_on = false;
     double rim = 0;
     double face = 0;
     double acc = 0;
     const double *const position = record->sample_position;
-    for (ItemId light = lights->first(ITEM_LIGHT, nullptr); light; light = lights->next(light)) {
-        double direction[3];
-        double second[3];
-        if (!query(light, position, direction, second))
-            continue;
-        double d[3];
-        if (!normalise(direction, d))
+    ItemId light = lights->first(ITEM_LIGHT, nullptr);
+    while (light) {
+        int count = 0;
+        for (; light && count < batch; light = lights->next(light))
+            if (query(light, position, b.raw[count], second))
+                ++count;
+        if (count % 2) {
+            b.raw[count][0] = 1;
+            b.raw[count][1] = b.raw[count][2] = 0;
+        }
+        bool any = false;
+        for (int i = 0; i < count; i += 2) {
+            normalise_pair(b, i);
+            any = any || b.valid[i] || (i + 1 < count && b.valid[i + 1]);
+        }
+        if (!any)
             continue;
         if (!ready) {
             double u = dot(n, e);
@@ -107,10 +161,14 @@ void evaluate(Instance instance, ShadingRecord *record) noexcept {
             face = std::pow(u, exponent);
             ready = true;
         }
-        const double c = dot(n, d);
-        if (rim_on)
-            acc = acc + rim * c * k;
-        acc = acc - face * c * k;
+        for (int i = 0; i < count; ++i) {
+            if (!b.valid[i])
+                continue;
+            const double c = n[0] * b.x[i] + n[1] * b.y[i] + n[2] * b.z[i];
+            if (rim_on)
+                acc = acc + rim * c * k;
+            acc = acc - face * c * k;
+        }
     }
     if (!ready)
         return;

@@ -239,7 +239,8 @@ TEST_F(Evaluate, MatchesTheLiteralReadingBitForBit) {
         put(sample.record().normal, n);
         put(sample.record().ray_vector, vector(0.1 + 10 * unit(random)));
         host.lights.clear();
-        const int count = 1 + static_cast<int>(unit(random) * 6);
+        // Mostly a few lights, sometimes more than the module gathers at once.
+        const int count = 1 + static_cast<int>(unit(random) * (i % 10 ? 6 : 40));
         for (int j = 0; j < count; ++j)
             host.lights.push_back(
                 light(vector(0.1 + 5 * unit(random)), unit(random) < 0.2 ? 0 : 1));
