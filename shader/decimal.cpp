@@ -123,7 +123,9 @@ bool parse_exact(const char *text, std::size_t length, std::uint64_t *bits) noex
     // locale; it needs a terminated copy, and items are short.
     char copy[64];
     const std::size_t size = static_cast<std::size_t>(end - p);
-    if (size >= sizeof copy || !is_decimal_start(*p))
+    const char *digits = p + (*p == '-' || *p == '+');
+    const bool hexadecimal = end - digits >= 2 && digits[0] == '0' && lower(digits[1]) == 'x';
+    if (size >= sizeof copy || !is_decimal_start(*p) || hexadecimal)
         return false;
     std::memcpy(copy, p, size);
     copy[size] = '\0';
