@@ -21,7 +21,8 @@ int Store::read(void *data, void *buffer, int length) {
     const Bytes item = std::move(store->items.front());
     store->items.pop_front();
     const std::size_t n = std::min(item.size(), static_cast<std::size_t>(length));
-    std::memcpy(buffer, item.data(), n);
+    if (n > 0)
+        std::memcpy(buffer, item.data(), n);
     return static_cast<int>(n);
 }
 
