@@ -13,7 +13,8 @@ std::unique_ptr<sandbox::Module> load(const std::string &path) {
     std::string error;
     auto module = sandbox::Module::open(path, &error);
     if (!module)
-        std::fprintf(stderr, "corvalume-sandbox: cannot load %s: %s\n", path.c_str(), error.c_str());
+        std::fprintf(stderr, "corvalume-sandbox: cannot load %s: %s\n", path.c_str(),
+                     error.c_str());
     return module;
 }
 
@@ -62,7 +63,8 @@ int main(int argc, char **argv) {
             return cli::check(args);
         if (command == "render")
             return cli::render(args);
-        std::fprintf(stderr, "corvalume-sandbox: unknown command '%s'\n\n%s", command.c_str(), usage);
+        std::fprintf(stderr, "corvalume-sandbox: unknown command '%s'\n\n%s", command.c_str(),
+                     usage);
         return cli::exit_usage;
     } catch (const std::invalid_argument &) {
         return cli::exit_usage;
