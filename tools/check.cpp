@@ -24,6 +24,7 @@ Loads MODULE as the host does and validates it.  Each check runs in its own
 child process; a crash or a hang fails that check alone.
 
   --only NAME   run this check alone (repeatable)
+  --skip NAME   leave this check out (repeatable)
   --seed N      seed of the randomised checks (default 1)
   --json        one JSON object on standard output instead of lines
   --timeout S   seconds each check may take (default 60)
@@ -129,6 +130,7 @@ Outcome run_isolated(const checks::Check &check, const checks::Context &context,
 int check(const Args &args) {
     checks::Context context{"", 1};
     std::vector<std::string> only;
+    std::vector<std::string> skip;
     bool json = false;
     int timeout = 60;
     for (std::size_t i = 0; i < args.size(); ++i) {
@@ -144,6 +146,8 @@ int check(const Args &args) {
             json = true;
         } else if (option(args, i, "--only", &value)) {
             only.push_back(value);
+        } else if (option(args, i, "--skip", &value)) {
+            skip.push_back(value);
         } else if (option(args, i, "--seed", &value)) {
             context.seed = std::strtoull(value.c_str(), nullptr, 10);
         } else if (option(args, i, "--timeout", &value)) {
@@ -160,7 +164,9 @@ int check(const Args &args) {
         std::fputs(check_usage, stderr);
         return exit_usage;
     }
-    for (const std::string &name : only) {
+    std::vector<std::string> named = only;
+    named.insert(named.end(), skip.begin(), skip.end());
+    for (const std::string &name : named) {
         bool known = false;
         for (const checks::Check &c : checks::all())
             known = known || name == c.name;
@@ -182,6 +188,8 @@ int check(const Args &args) {
         bool wanted = only.empty();
         for (const std::string &name : only)
             wanted = wanted || name == c.name;
+        for (const std::string &name : skip)
+            wanted = wanted && name != c.name;
         if (!wanted)
             continue;
         Outcome o = run_isolated(c, context, timeout);

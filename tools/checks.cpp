@@ -361,7 +361,7 @@ void fill(std::mt19937_64 &random, Host &host, sandbox::Sample &sample, Instance
         r.ray_vector[i] = pick(random);
         r.normal[i] = pick(random);
     }
-    host.lights.resize(random() % 6);
+    host.lights.resize(static_cast<std::size_t>(random() % 6));
     for (sandbox::Light &l : host.lights) {
         for (double &d : l.direction)
             d = pick(random);
