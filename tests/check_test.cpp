@@ -1,35 +1,15 @@
 // corvalume-sandbox check on the module file and on broken module files,
 // each of which the right check must catch.
-#include <cstdio>
 #include <string>
-#include <sys/wait.h>
 
 #include <gtest/gtest.h>
 
+#include "command.h"
+
+namespace corvalume_test {
 namespace {
 
-struct Outcome {
-    int status;
-    std::string out;
-};
-
-Outcome sandbox_check(const std::string &arguments) {
-    // The sanitizers' own fault handlers would turn a module's crash into
-    // an ordinary exit; let it be the signal the host would see.
-    const std::string command = "ASAN_OPTIONS=handle_segv=0:handle_sigill=0 '" CORVALUME_SANDBOX
-                                "' check " +
-                                arguments + " 2>&1";
-    Outcome r{-1, ""};
-    if (FILE *pipe = popen(command.c_str(), "r")) {
-        char buffer[4096];
-        std::size_t n;
-        while ((n = std::fread(buffer, 1, sizeof buffer, pipe)) > 0)
-            r.out.append(buffer, n);
-        const int status = pclose(pipe);
-        r.status = WIFEXITED(status) ? WEXITSTATUS(status) : -1;
-    }
-    return r;
-}
+Outcome sandbox_check(const std::string &arguments) { return sandbox_tool("check " + arguments); }
 
 TEST(Check, PassesTheModule) {
 #if defined(__SANITIZE_ADDRESS__)
@@ -87,3 +67,4 @@ INSTANTIATE_TEST_SUITE_P(
     [](const testing::TestParamInfo<Broken> &param) { return std::string(param.param.fixture); });
 
 } // namespace
+} // namespace corvalume_test

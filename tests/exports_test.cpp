@@ -1,26 +1,18 @@
 // What the built module file exports and needs, read from the file itself.
-#include <cstdio>
 #include <set>
 #include <sstream>
 #include <string>
 
+#include "command.h"
 #include "fixture.h"
 
 namespace corvalume_test {
 namespace {
 
 std::string run(const std::string &command) {
-    std::string out;
-    if (FILE *pipe = popen(command.c_str(), "r")) {
-        char buffer[4096];
-        std::size_t n;
-        while ((n = std::fread(buffer, 1, sizeof buffer, pipe)) > 0)
-            out.append(buffer, n);
-        EXPECT_EQ(pclose(pipe), 0) << command;
-    } else {
-        ADD_FAILURE() << "cannot run " << command;
-    }
-    return out;
+    const Outcome r = run_command(command);
+    EXPECT_EQ(r.status, 0) << command;
+    return r.out;
 }
 
 // Defined dynamic symbols: readelf's columns are Num Value Size Type Bind
