@@ -69,10 +69,10 @@ struct Batch {
 // Normalises raw[i] and raw[i + 1] together: the square roots and
 // divisions of two lanes at once, rounded exactly as one at a time.
 inline void normalise_pair(Batch &b, int i) {
-    const __m128d a = _mm_loadu_pd(b.raw[i]);
-    const __m128d c = _mm_loadu_pd(b.raw[i + 1]);
-    const __m128d x = _mm_unpacklo_pd(a, c);
-    const __m128d y = _mm_unpackhi_pd(a, c);
+    // Component by component: the host may have stored them one by one,
+    // and a wider load across two stores would stall.
+    const __m128d x = _mm_set_pd(b.raw[i + 1][0], b.raw[i][0]);
+    const __m128d y = _mm_set_pd(b.raw[i + 1][1], b.raw[i][1]);
     const __m128d z = _mm_set_pd(b.raw[i + 1][2], b.raw[i][2]);
     const __m128d squares =
         _mm_add_pd(_mm_add_pd(_mm_mul_pd(x, x), _mm_mul_pd(y, y)), _mm_mul_pd(z, z));
@@ -125,7 +125,8 @@ void evaluate(Instance instance, ShadingRecord *record) noexcept {
     // in, in the order of the lights, with nothing live across the calls.
     Batch b;
     double second[3];
-    bool ready = false; // the sample's terms below are computed
+    bool ready = false;       // the sample's terms below are computed
+    bool contributed = false; // a light with a usable direction was folded in
     bool rim_on = false;
     double rim = 0;
     double face = 0;
@@ -141,13 +142,10 @@ void evaluate(Instance instance, ShadingRecord *record) noexcept {
             b.raw[count][0] = 1;
             b.raw[count][1] = b.raw[count][2] = 0;
         }
-        bool any = false;
-        for (int i = 0; i < count; i += 2) {
-            normalise_pair(b, i);
-            any = any || b.valid[i] || (i + 1 < count && b.valid[i + 1]);
-        }
-        if (!any)
+        if (count == 0)
             continue;
+        // The sample's terms do not depend on the lights: start on them
+        // before the directions, which they need not wait for.
         if (!ready) {
             double u = dot(n, e);
             if (!(u > 0))
@@ -161,6 +159,8 @@ void evaluate(Instance instance, ShadingRecord *record) noexcept {
             face = std::pow(u, exponent);
             ready = true;
         }
+        for (int i = 0; i < count; i += 2)
+            normalise_pair(b, i);
         for (int i = 0; i < count; ++i) {
             if (!b.valid[i])
                 continue;
@@ -168,9 +168,10 @@ void evaluate(Instance instance, ShadingRecord *record) noexcept {
             if (rim_on)
                 acc = acc + rim * c * k;
             acc = acc - face * c * k;
+            contributed = true;
         }
     }
-    if (!ready)
+    if (!contributed)
         return;
 
     // Stored parameters are not validated, and the host's vectors may be
