@@ -28,3 +28,8 @@ target_link_options(corvalume PRIVATE
 if(NOT CORVALUME_SANITIZE)
   target_link_options(corvalume PRIVATE -Wl,-z,defs)
 endif()
+# The 32-bit host may call in with its stack aligned to 4 bytes only: assume
+# no more, and realign where aligned locals need it.
+if(CMAKE_SIZEOF_VOID_P EQUAL 4)
+  target_compile_options(corvalume PRIVATE -mincoming-stack-boundary=2)
+endif()

@@ -8,6 +8,7 @@
 #include "sandbox/heap.h"
 #include "sandbox/literal.h"
 #include "sandbox/sample.h"
+#include "sandbox/store.h"
 
 namespace corvalume_test {
 namespace {
@@ -269,3 +270,43 @@ TEST_F(Evaluate, MatchesTheLiteralReadingBitForBit) {
 
 } // namespace
 } // namespace corvalume_test
+
+#if defined(__i386__)
+#include "sandbox/skew.h"
+
+namespace corvalume_test {
+namespace {
+
+// A 32-bit host may call with the stack aligned to 4 bytes only; the
+// module must not rely on more.
+TEST_F(Evaluate, SurvivesAStackAlignedToFourBytes) {
+    host.lights = {light({0.3, 0, 1}), light({0, 0.5, 1}), light({-0.2, 0.1, 1})};
+    put(sample.record().ray_vector, {0.6, 0.1, -0.7});
+    const double expected = added({0.6, 0.1, -0.7}, {0, 0, 1}, 0);
+    for (unsigned skew : {0u, 4u, 8u, 12u}) {
+        sample.record().output_channel = 0;
+        {
+            Sample::Active active(sample);
+            sandbox::call_skewed(reinterpret_cast<void *>(ops.evaluate), instance, &sample.record(),
+                                 skew);
+        }
+        EXPECT_EQ(sample.record().output_channel, expected) << "skew " << skew;
+
+        sandbox::Store store;
+        const SaveState save = store.saving(1);
+        sandbox::call_skewed(reinterpret_cast<void *>(ops.save), instance,
+                             const_cast<SaveState *>(&save), skew);
+        store.rewind();
+        const LoadState load = store.loading(1);
+        sandbox::call_skewed(reinterpret_cast<void *>(ops.load), instance,
+                             const_cast<LoadState *>(&load), skew);
+        EXPECT_EQ(store.writes.size(), 2u);
+        EXPECT_STREQ(static_cast<const char *>(sandbox::call_skewed(
+                         reinterpret_cast<void *>(ops.describe), instance, nullptr, skew)),
+                     "Corvalume:roughness:0.3 sheen: 0.58");
+    }
+}
+
+} // namespace
+} // namespace corvalume_test
+#endif

@@ -22,6 +22,7 @@
 #include "sandbox/host.h"
 #include "sandbox/module.h"
 #include "sandbox/sample.h"
+#include "sandbox/skew.h"
 #include "sandbox/store.h"
 #include "shader/instance.h"
 #include "tools/watch.h"
@@ -464,6 +465,33 @@ Verdict threads(const Context &c) {
     return pass(std::to_string(thread_count) + " threads give the single thread's results");
 }
 
+#if defined(__i386__)
+// The 32-bit host may call with its stack aligned to 4 bytes only.
+Verdict stack(const Context &c) {
+    Shader s(c);
+    Instance instance = s.ops.create();
+    s.host.lights.resize(3);
+    for (unsigned skew : {4u, 8u, 12u}) {
+        sandbox::Sample sample;
+        sample.record().ray_vector[0] = 0.5;
+        {
+            sandbox::Sample::Active active(sample);
+            sandbox::call_skewed(reinterpret_cast<void *>(s.ops.evaluate), instance,
+                                 &sample.record(), skew);
+        }
+        sandbox::Store store;
+        SaveState save = store.saving(1);
+        sandbox::call_skewed(reinterpret_cast<void *>(s.ops.save), instance, &save, skew);
+        store.rewind();
+        LoadState load = store.loading(1);
+        sandbox::call_skewed(reinterpret_cast<void *>(s.ops.load), instance, &load, skew);
+        sandbox::call_skewed(reinterpret_cast<void *>(s.ops.describe), instance, nullptr, skew);
+    }
+    s.ops.destroy(instance);
+    return pass("evaluate, save, load and describe with the stack 4, 8 and 12 bytes off");
+}
+#endif
+
 Verdict panel(const Context &c) {
     auto m = open(c);
     struct Case {
@@ -526,6 +554,9 @@ const std::vector<Check> &all() {
         {"state-text", state_text},
         {"evaluate", evaluate},
         {"threads", threads},
+#if defined(__i386__)
+        {"stack", stack},
+#endif
         {"panel", panel},
     };
     return list;
