@@ -11,13 +11,13 @@
 #include <memory>
 #include <random>
 #include <set>
-#include <sstream>
 #include <thread>
 
 #include <xmmintrin.h>
 
 #include "host/panel.h"
 #include "host/shader.h"
+#include "sandbox/elf.h"
 #include "sandbox/heap.h"
 #include "sandbox/host.h"
 #include "sandbox/module.h"
@@ -76,42 +76,14 @@ struct Shader {
     ShaderOperations ops{};
 };
 
-std::string run(const std::string &command) {
-    std::string out;
-    if (FILE *pipe = popen(command.c_str(), "r")) {
-        char buffer[4096];
-        std::size_t n;
-        while ((n = std::fread(buffer, 1, sizeof buffer, pipe)) > 0)
-            out.append(buffer, n);
-        if (pclose(pipe) != 0)
-            throw std::runtime_error("'" + command + "' failed");
-    }
-    return out;
-}
-
 Verdict load(const Context &c) {
     auto m = open(c);
     return pass("loads with RTLD_NOW | RTLD_LOCAL and has _mod_descrip");
 }
 
 Verdict exports(const Context &c) {
-    std::set<std::string> names;
-    std::set<std::string> libraries;
-    std::istringstream symbols(run("readelf --dyn-syms -W '" + c.path + "' 2>/dev/null"));
-    for (std::string line; std::getline(symbols, line);) {
-        std::istringstream f(line);
-        std::string num, value, size, type, bind, vis, ndx, name;
-        if (f >> num >> value >> size >> type >> bind >> vis >> ndx >> name && num.back() == ':' &&
-            ndx != "UND" && (bind == "GLOBAL" || bind == "WEAK"))
-            names.insert(name);
-    }
-    std::istringstream dynamic(run("readelf -d -W '" + c.path + "' 2>/dev/null"));
-    for (std::string line; std::getline(dynamic, line);) {
-        const auto from = line.find('[');
-        const auto to = line.find(']');
-        if (line.find("(NEEDED)") != std::string::npos && from != std::string::npos && to > from)
-            libraries.insert(line.substr(from + 1, to - from - 1));
-    }
+    const std::set<std::string> names = sandbox::exported_symbols(c.path);
+    const std::set<std::string> libraries = sandbox::needed_libraries(c.path);
     for (const std::string &n : names)
         if (n != "_mod_descrip")
             return fail("exports " + n + " besides _mod_descrip");
