@@ -74,7 +74,8 @@ extern "C" int LLVMFuzzerTestOneInput(const std::uint8_t *data, std::size_t size
     const LoadState reload = saved.loading(1);
     f.ops.load(f.copy, &reload);
     const auto *q = static_cast<ShaderInstance *>(f.copy);
-    if (bits_at(&p->roughness) != bits_at(&q->roughness) || bits_at(&p->sheen) != bits_at(&q->sheen))
+    if (bits_at(&p->roughness) != bits_at(&q->roughness) ||
+        bits_at(&p->sheen) != bits_at(&q->sheen))
         std::abort();
     return 0;
 }

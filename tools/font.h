@@ -29,15 +29,24 @@ inline const std::uint8_t *glyph(char c) {
     if (c >= '0' && c <= '9')
         return digits[c - '0'];
     switch (c) {
-    case '.': return dot;
-    case '-': return minus;
-    case '+': return plus;
-    case '=': return equals;
-    case '%': return percent;
-    case ' ': return space;
-    case 'r': return r;
-    case 'k': return k;
-    default: return nullptr;
+    case '.':
+        return dot;
+    case '-':
+        return minus;
+    case '+':
+        return plus;
+    case '=':
+        return equals;
+    case '%':
+        return percent;
+    case ' ':
+        return space;
+    case 'r':
+        return r;
+    case 'k':
+        return k;
+    default:
+        return nullptr;
     }
 }
 
