@@ -8,6 +8,7 @@
 #include <string>
 
 #include "host/shader.h"
+#include "sandbox/bits.h"
 #include "sandbox/host.h"
 #include "sandbox/module.h"
 #include "sandbox/store.h"
@@ -35,12 +36,6 @@ struct Fixture {
 Fixture *fixture = nullptr;
 
 constexpr std::uint64_t sentinel = 0x7ff4dead0000beefu;
-
-std::uint64_t bits_at(const double *d) {
-    std::uint64_t b;
-    std::memcpy(&b, d, sizeof b);
-    return b;
-}
 
 } // namespace
 
@@ -74,8 +69,8 @@ extern "C" int LLVMFuzzerTestOneInput(const std::uint8_t *data, std::size_t size
     const LoadState reload = saved.loading(1);
     f.ops.load(f.copy, &reload);
     const auto *q = static_cast<ShaderInstance *>(f.copy);
-    if (bits_at(&p->roughness) != bits_at(&q->roughness) ||
-        bits_at(&p->sheen) != bits_at(&q->sheen))
+    if (sandbox::bits(p->roughness) != sandbox::bits(q->roughness) ||
+        sandbox::bits(p->sheen) != sandbox::bits(q->sheen))
         std::abort();
     return 0;
 }

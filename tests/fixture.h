@@ -8,6 +8,7 @@
 #include <gtest/gtest.h>
 
 #include "host/shader.h"
+#include "sandbox/bits.h"
 #include "sandbox/host.h"
 #include "sandbox/module.h"
 #include "shader/instance.h"
@@ -42,11 +43,7 @@ inline ShaderInstance &params(Instance instance) {
     return *static_cast<ShaderInstance *>(instance);
 }
 
-inline std::uint64_t bits(double value) {
-    std::uint64_t b;
-    std::memcpy(&b, &value, sizeof b);
-    return b;
-}
+using sandbox::bits;
 
 // A host, the shader handler activated on it, and a call log that must
 // stay free of unexpected calls.

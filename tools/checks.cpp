@@ -17,6 +17,7 @@
 
 #include "host/panel.h"
 #include "host/shader.h"
+#include "sandbox/bits.h"
 #include "sandbox/elf.h"
 #include "sandbox/heap.h"
 #include "sandbox/host.h"
@@ -59,11 +60,7 @@ const ServerRecord &need(const Module &m, const char *class_name) {
 
 ShaderInstance &params(Instance i) { return *static_cast<ShaderInstance *>(i); }
 
-std::uint64_t bits(double d) {
-    std::uint64_t b;
-    std::memcpy(&b, &d, 8);
-    return b;
-}
+using sandbox::bits;
 
 // A host with the shader handler activated on it.
 struct Shader {
